@@ -1,0 +1,1 @@
+// The encoder protocol engine.
