@@ -1,0 +1,2 @@
+#include "files/SettingsFileCommands.h"
+// Implementation to follow.
