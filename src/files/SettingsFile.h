@@ -2,11 +2,19 @@
 // The "RDS settings" file (.bvx): KEY=value lines ended by CR LF, in the
 // canonical parameter order, single-byte text (Latin-1).
 
+#include <QByteArray>
 #include <QString>
 
 namespace brevolan {
 
 class ParameterModel;
+
+// A settings file is under a kilobyte; anything over this is refused unread.
+inline constexpr qsizetype MaxSettingsFileSize = 1024 * 1024;
+
+// The file's bytes, or "Cannot open file "%s". %s" with the full path and the
+// reason (missing, a directory, unreadable, larger than 1 MiB).
+QByteArray readSettingsFileBytes(const QString &path);
 
 // LoadSettingsFile: reads the file at path into the model. Throws
 // BrevolanError: "Cannot open file "%s". %s", or the PI conversion error
@@ -15,7 +23,8 @@ void LoadSettingsFile(ParameterModel &model, const QString &path);
 
 // SaveSettingsFile: writes the model's parameters to path, replacing the file
 // whole (atomically). Throws BrevolanError: "Cannot create file "%s". %s" or
-// "Stream write error".
+// "Stream write error"; "Cannot save file "%s". ..." naming the field and the
+// character when a text holds one the file cannot store (nothing is written).
 void SaveSettingsFile(const ParameterModel &model, const QString &path);
 
 } // namespace brevolan

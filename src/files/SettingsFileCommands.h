@@ -28,6 +28,8 @@ public:
     std::function<void(const QString &)> onCaptionChanged;
 
 private:
+    void chooseFile(const QString &path);   // CurrentFileName and caption
+
     ParameterModel &m_model;
     Prompts &m_prompts;
     QString m_baseCaption;
