@@ -1,0 +1,222 @@
+#include "link/TXComm.h"
+
+#include "common/BrevolanError.h"
+#include "link/DeviceId.h"
+#include "link/MillisecondClock.h"
+
+#include <QScopeGuard>
+#include <cerrno>
+#include <cstring>
+
+namespace brevolan {
+
+namespace {
+
+qint32 standardRate(TBaudRate kind)
+{
+    switch (kind) {
+    case TBaudRate::br110: return 110;
+    case TBaudRate::br300: return 300;
+    case TBaudRate::br600: return 600;
+    case TBaudRate::br1200: return 1200;
+    case TBaudRate::br2400: return 2400;
+    case TBaudRate::br4800: return 4800;
+    case TBaudRate::br9600: return 9600;
+    case TBaudRate::br14400: return 14400;
+    case TBaudRate::br19200: return 19200;
+    case TBaudRate::br38400: return 38400;
+    case TBaudRate::br56000: return 56000;
+    case TBaudRate::br57600: return 57600;
+    case TBaudRate::br115200: return 115200;
+    case TBaudRate::br128000: return 128000;
+    case TBaudRate::br256000: return 256000;
+    case TBaudRate::brCustom: break;
+    }
+    return 0;
+}
+
+QString systemText(int code) { return QString::fromLocal8Bit(std::strerror(code)); }
+
+} // namespace
+
+int errnoForText(const QString &text)
+{
+    for (int code = 1; code < 256; ++code)
+        if (systemText(code) == text)
+            return code;
+    return 0;
+}
+
+TXComm::TXComm() = default;
+
+TXComm::~TXComm()
+{
+    if (m_port.isOpen())
+        m_port.close();
+}
+
+qint32 TXComm::effectiveBaudRate() const
+{
+    return m_baudRate == TBaudRate::brCustom ? m_baudValue : standardRate(m_baudRate);
+}
+
+bool TXComm::isOpen() const { return m_port.isOpen(); }
+
+void TXComm::requireOpen() const
+{
+    if (!m_port.isOpen())
+        throw EDeviceError(QStringLiteral("Device not opened."));
+}
+
+void TXComm::open()
+{
+    m_hungUp = false;
+    m_reading = m_writing = false;
+    m_port.setPortName(serialPortPath(m_deviceName));
+    // The port opens at a rate every driver takes, so that a refused opening
+    // and refused line settings can be told apart; the real rate follows.
+    m_port.setBaudRate(QSerialPort::Baud9600);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    m_port.setReadBufferSize(m_buffers.InputSize);
+    // QSerialPort takes the port exclusively (a lock file and TIOCEXCL).
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        m_port.clearError();
+        throw EDeviceError(QStringLiteral("Cannot open device %1").arg(m_deviceName));
+    }
+    if (!m_port.setBaudRate(effectiveBaudRate())) {
+        m_port.close();
+        m_port.clearError();
+        throw EDeviceError(QStringLiteral("Unable to update device control block."));
+    }
+    // The kernel raises DTR and RTS on open; the encoder line wants neither.
+    // Pseudo-terminals have no modem lines and refuse with ENOTTY: ignored.
+    m_port.setDataTerminalReady(false);
+    m_port.setRequestToSend(false);
+    // Stale input survives a close and reopen of the same port. Only the
+    // input is discarded: flushing output here could swallow the last command
+    // of a previous connection before it reached the wire.
+    m_port.clear(QSerialPort::Input);
+    m_port.clearError();
+}
+
+void TXComm::close()
+{
+    if (!m_port.isOpen()) {
+        if (m_hungUp) {
+            m_hungUp = false;
+            return;
+        }
+        throw EDeviceError(QStringLiteral("Device not opened."));
+    }
+    m_port.close();
+    m_port.clearError();
+    m_reading = m_writing = false;
+}
+
+bool TXComm::lostLine(QSerialPort::SerialPortError error) const
+{
+    return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
+}
+
+void TXComm::dropLine()
+{
+    // The peer hung up or the adapter was unplugged: close, so that every
+    // wait sees the port gone instead of polling a dead descriptor.
+    m_port.close();
+    m_port.clearError();
+    m_hungUp = true;
+}
+
+void TXComm::raiseSystemError(const char *what) const
+{
+    const QString text = m_port.errorString();
+    const int code = errnoForText(text);
+    throw EDeviceError(QStringLiteral("%1 (errno %2: %3)")
+                           .arg(QLatin1String(what))
+                           .arg(code)
+                           .arg(code ? systemText(code) : text));
+}
+
+qint64 TXComm::inputQueueCount()
+{
+    requireOpen();
+    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(0)) {
+        if (lostLine(m_port.error())) {
+            dropLine();
+            return 0;
+        }
+        m_port.clearError();
+    }
+    return m_port.bytesAvailable();
+}
+
+int TXComm::read(char *buffer, int count, int timeoutMs)
+{
+    requireOpen();
+    if (count <= 0)
+        return 0;
+    m_reading = true;
+    const auto unlock = qScopeGuard([this] { m_reading = false; });
+    const quint32 start = MillisecondClock();
+    for (;;) {
+        if (m_port.bytesAvailable() == 0) {
+            const qint32 left = timeoutMs - elapsedMs(start, MillisecondClock());
+            if (left < 0)
+                return 0;
+            if (!m_port.waitForReadyRead(left + 1)) {
+                const QSerialPort::SerialPortError error = m_port.error();
+                if (lostLine(error)) {
+                    dropLine();
+                    return 0;
+                }
+                m_port.clearError();
+                continue;   // timed out: the clock decides above
+            }
+        }
+        const qint64 got = m_port.read(buffer, count);
+        if (got < 0)
+            raiseSystemError("Unable to read from port.");
+        int kept = 0;
+        for (qint64 i = 0; i < got; ++i)
+            if (buffer[i] != '\0')
+                buffer[kept++] = buffer[i];
+        return kept;
+    }
+}
+
+bool TXComm::sendString(const QByteArray &text)
+{
+    requireOpen();
+    m_writing = true;
+    const auto unlock = qScopeGuard([this] { m_writing = false; });
+    // write() only queues; the bytes leave inside waitForBytesWritten, which
+    // returns as soon as any of them went out. False: no progress within
+    // OutputTimeout.
+    const auto progress = [this] {
+        if (m_port.waitForBytesWritten(m_buffers.OutputTimeout))
+            return true;
+        if (m_port.error() != QSerialPort::TimeoutError)
+            raiseSystemError("Unable to write to port.");
+        m_port.clearError();
+        return false;
+    };
+    qsizetype sent = 0;
+    while (sent < text.size() || m_port.bytesToWrite() > 0) {
+        const qsizetype room = m_buffers.OutputSize - m_port.bytesToWrite();
+        if (sent < text.size() && room > 0) {
+            const qint64 queued = m_port.write(text.constData() + sent,
+                                               qMin<qsizetype>(room, text.size() - sent));
+            if (queued < 0)
+                raiseSystemError("Unable to write to port.");
+            sent += queued;
+        }
+        if (m_port.bytesToWrite() > 0 && !progress())
+            return false;
+    }
+    return true;
+}
+
+} // namespace brevolan
