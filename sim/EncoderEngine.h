@@ -85,7 +85,7 @@ public:
     static QByteArray factoryValue(const QByteArray &key);
 
 private:
-    QList<EncoderReply> execute(const QByteArray &command);   // mutex held
+    QList<EncoderReply> execute(const QByteArray &command, bool overflowed);   // mutex held
     void resetLocked();
 
     mutable QMutex m_mutex;

@@ -78,33 +78,51 @@ signals:
 private:
     struct Pending {        // one received byte and when it has arrived
         quint8 byte;
-        qint64 dueMs;
+        qint64 dueUs;
+        bool noise;
     };
     struct Device {
         QByteArray serial;
         QByteArray description;
         std::shared_ptr<EncoderEngine> engine;
         bool present = true;
+        bool removalSignalled = false;
+        qint64 unplugAtUs = -1;             // the unplug fault pulls the cable then
         FtHandleValue handle = 0;           // 0: not open
         quint32 baud = 9600;
-        quint32 readTimeoutMs = 0;          // 0: wait without limit, as D2XX
+        quint8 wordLength = 8;
+        quint8 stopBits = 0;
+        quint8 parity = 0;
+        quint32 readTimeoutMs = DefaultReadTimeoutMs;
         quint32 writeTimeoutMs = 0;
-        quint32 wireSpeed = 9600;           // the speed the encoder's line runs at
+        // The encoder's line: the speed it runs at, and the speed it ran at
+        // before speedSwitchUs (a SPEED=n reply leaves at the old speed).
+        quint32 wireSpeed = 9600;
+        quint32 previousSpeed = 9600;
+        qint64 speedSwitchUs = 0;
+        qint64 lineFreeUs = 0;              // when the encoder may send again
         std::deque<Pending> rx;
-        qint64 lineFreeMs = 0;              // when the encoder's line is free to send again
         int resets = 0;
         int purges = 0;
     };
 
-    Device *byHandle(FtHandleValue handle);             // mutex held
+public:
+    // Until setTimeouts: a bounded wait, so that a forgotten set-up cannot
+    // hang a test (libftdi's own default is the same 5 s).
+    static constexpr quint32 DefaultReadTimeoutMs = 5000;
+
+private:
+    Device *byHandle(FtHandleValue handle) const;       // mutex held
     Device *bySerial(const QByteArray &serial) const;   // mutex held; present devices only
-    std::vector<Device *> listed() const;               // mutex held
+    std::vector<Device *> listed(qint64 now);           // mutex held
     bool takeFailure(Call call, FtStatus &status);      // mutex held
+    bool gone(Device &d, qint64 now);                   // mutex held; notes a removal
     void deliver(Device &d, const QList<EncoderReply> &replies, qint64 now);
     void topUpNoise(Device &d, qint64 now);
-    void checkUnplugged(Device &d);
-    qint64 nowMs() const;
+    bool lineMatches(const Device &d, quint32 encoderSpeed) const;
+    qint64 nowUs() const;
     static quint32 dueCount(const Device &d, qint64 now);
+    void signalRemovals();                              // mutex not held
 
     mutable QMutex m_mutex;
     QWaitCondition m_changed;
@@ -114,6 +132,7 @@ private:
     std::map<Call, FtStatus> m_failures;
     FtHandleValue m_nextHandle = 1;
     bool m_paced = true;
+    int m_unsignalledRemovals = 0;
     QElapsedTimer m_clock;
 };
 
