@@ -10,6 +10,7 @@
 #include <deque>
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -170,9 +171,6 @@ void PtyEncoder::run()
     const int master = m_master;
     const int wake = m_wakeRead;
     std::deque<Outgoing> out;
-    // The speed the encoder's line runs at now; it follows a SPEED=n only
-    // once the "OK" has left.
-    quint32 wireSpeed = m_engine->lineSpeed();
     bool unplugging = false;
 
     while (!m_stop) {
@@ -203,7 +201,6 @@ void PtyEncoder::run()
             }
             if (o.sent < o.bytes.size())
                 break;
-            wireSpeed = o.speedAfter;
             out.pop_front();
         }
         if (unplugging && out.empty())
@@ -212,7 +209,7 @@ void PtyEncoder::run()
             Outgoing noise;
             noise.due = now;
             noise.bytes = EncoderEngine::noiseBytes(NoiseBurst);
-            noise.lineSpeed = noise.speedAfter = wireSpeed;
+            noise.lineSpeed = noise.speedAfter = m_engine->lineSpeed();
             noise.noise = true;
             out.push_back(noise);
             if (!m_paced)
@@ -251,7 +248,10 @@ void PtyEncoder::run()
         QByteArray received(buf, int(n));
         // Heard at the wrong rate, the application's bytes are garbage. While
         // a reply is still leaving, the line runs at that reply's speed.
-        const quint32 hearing = out.empty() || out.front().noise ? wireSpeed : out.front().lineSpeed;
+        // Idle, the line runs at the engine's speed (which a test may also set
+        // directly).
+        const quint32 hearing = out.empty() || out.front().noise ? m_engine->lineSpeed()
+                                                                 : out.front().lineSpeed;
         if (ttyLineSpeed(master) != hearing)
             received = EncoderEngine::garble(received);
         const auto heard = Clock::now();
@@ -274,7 +274,18 @@ void PtyEncoder::run()
     }
 
     if (unplugging && !m_stop) {
-        // The cable came out: close the pty, the application sees a hang-up.
+        // The cable came out once the last reply had been read (a hang-up
+        // would flush it from the application's input), or after a second
+        // when nobody reads it.
+        // Bytes written to the master reach the slave's queue a little later.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        for (int i = 0; i < 100 && !m_stop; ++i) {
+            int waiting = 0;
+            if (ioctl(m_slave, FIONREAD, &waiting) != 0 || waiting == 0)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        // Close the pty: the application sees a hang-up.
         std::lock_guard lock(m_mutex);
         for (int *fd : {&m_master, &m_slave}) {
             if (*fd >= 0)

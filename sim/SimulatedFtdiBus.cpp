@@ -276,7 +276,7 @@ void SimulatedFtdiBus::topUpNoise(Device &d, qint64 now)
 {
     if (!d.engine || !d.present || d.unplugAtUs >= 0 || !d.engine->noisy())
         return;
-    const qint64 step = m_paced ? std::max<qint64>(1, byteTimeUs(d.wireSpeed)) : UnpacedNoiseByteUs;
+    const qint64 step = m_paced ? std::max<qint64>(1, byteTimeUs(d.engine->lineSpeed())) : UnpacedNoiseByteUs;
     qint64 t = std::max(now, d.lineFreeUs);
     if (t >= now + NoiseAheadUs)
         return;
@@ -570,7 +570,7 @@ FtStatus SimulatedFtdiBus::write(FtHandleValue handle, const quint8 *buffer, qui
             status = ftstatus::IoError;
         else if (d->engine && d->unplugAtUs < 0) {
             QByteArray bytes(reinterpret_cast<const char *>(buffer), int(count));
-            const quint32 hearing = now < d->speedSwitchUs ? d->previousSpeed : d->wireSpeed;
+            const quint32 hearing = now < d->speedSwitchUs ? d->previousSpeed : d->engine->lineSpeed();
             if (!lineMatches(*d, hearing))
                 bytes = EncoderEngine::garble(bytes);
             // A new command ends the noise of the last one.
