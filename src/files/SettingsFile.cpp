@@ -5,6 +5,7 @@
 #include "files/SettingsFileWriter.h"
 #include "model/ParameterModel.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -16,7 +17,7 @@ namespace brevolan {
 
 namespace {
 
-QString fullPath(const QString &path) { return QFileInfo(path).absoluteFilePath(); }
+QString fullPath(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
 
 BrevolanError cannotOpen(const QString &path, const QString &reason)
 {
@@ -80,10 +81,17 @@ void SaveSettingsFile(const ParameterModel &model, const QString &path)
     const QByteArray bytes = settingsFileText(model.values());
     // QSaveFile writes beside the target and renames over it only when
     // everything was written, so a failed save leaves the old file as it was.
+    // Unbuffered, so that a short write shows in write()'s result: QSaveFile
+    // 6.4 commits a file whose buffered flush failed part way (a full disk, a
+    // file-size limit) as if all had been written.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         throw cannotCreate(path, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size() || file.error() != QFileDevice::NoError) {
+        file.cancelWriting();
+        throw BrevolanError(QStringLiteral("Stream write error"));
+    }
+    if (!file.commit())
         throw BrevolanError(QStringLiteral("Stream write error"));
 }
 
