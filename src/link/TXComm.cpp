@@ -7,6 +7,8 @@
 #include <QScopeGuard>
 #include <cerrno>
 #include <cstring>
+#include <poll.h>
+#include <unistd.h>
 
 namespace brevolan {
 
@@ -130,14 +132,13 @@ void TXComm::dropLine()
     m_hungUp = true;
 }
 
-void TXComm::raiseSystemError(const char *what) const
+void TXComm::raiseSystemError(const char *what, int code) const
 {
-    const QString text = m_port.errorString();
-    const int code = errnoForText(text);
+    // The component's "%s (Win32 error %d: %s)" form, with the Linux code.
     throw EDeviceError(QStringLiteral("%1 (errno %2: %3)")
                            .arg(QLatin1String(what))
                            .arg(code)
-                           .arg(code ? systemText(code) : text));
+                           .arg(code ? systemText(code) : m_port.errorString()));
 }
 
 qint64 TXComm::inputQueueCount()
@@ -178,7 +179,7 @@ int TXComm::read(char *buffer, int count, int timeoutMs)
         }
         const qint64 got = m_port.read(buffer, count);
         if (got < 0)
-            raiseSystemError("Unable to read from port.");
+            raiseSystemError("Unable to read from port.", errnoForText(m_port.errorString()));
         int kept = 0;
         for (qint64 i = 0; i < got; ++i)
             if (buffer[i] != '\0')
@@ -192,29 +193,30 @@ bool TXComm::sendString(const QByteArray &text)
     requireOpen();
     m_writing = true;
     const auto unlock = qScopeGuard([this] { m_writing = false; });
-    // write() only queues; the bytes leave inside waitForBytesWritten, which
-    // returns as soon as any of them went out. False: no progress within
-    // OutputTimeout.
-    const auto progress = [this] {
-        if (m_port.waitForBytesWritten(m_buffers.OutputTimeout))
-            return true;
-        if (m_port.error() != QSerialPort::TimeoutError)
-            raiseSystemError("Unable to write to port.");
-        m_port.clearError();
-        return false;
-    };
+    // Written on the port's own descriptor rather than through QSerialPort's
+    // queue: a failed write then reports the system's real error code (the
+    // queue reports a hang-up as a read error with a stale errno). The
+    // descriptor is non-blocking; poll waits for room.
+    const int fd = m_port.handle();
     qsizetype sent = 0;
-    while (sent < text.size() || m_port.bytesToWrite() > 0) {
-        const qsizetype room = m_buffers.OutputSize - m_port.bytesToWrite();
-        if (sent < text.size() && room > 0) {
-            const qint64 queued = m_port.write(text.constData() + sent,
-                                               qMin<qsizetype>(room, text.size() - sent));
-            if (queued < 0)
-                raiseSystemError("Unable to write to port.");
-            sent += queued;
+    quint32 lastProgress = MillisecondClock();
+    while (sent < text.size()) {
+        const size_t piece = static_cast<size_t>(qMin<qsizetype>(m_buffers.OutputSize, text.size() - sent));
+        const ssize_t n = ::write(fd, text.constData() + sent, piece);
+        if (n > 0) {
+            sent += n;
+            lastProgress = MillisecondClock();
+            continue;
         }
-        if (m_port.bytesToWrite() > 0 && !progress())
-            return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN)
+            raiseSystemError("Unable to write to port.", errno);
+        const qint32 left = m_buffers.OutputTimeout - elapsedMs(lastProgress, MillisecondClock());
+        if (left <= 0)
+            return false;   // no progress within OutputTimeout
+        pollfd p{fd, POLLOUT, 0};
+        ::poll(&p, 1, left);
     }
     return true;
 }

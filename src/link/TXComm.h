@@ -80,7 +80,7 @@ private:
     void requireOpen() const;
     bool lostLine(QSerialPort::SerialPortError error) const;
     void dropLine();
-    [[noreturn]] void raiseSystemError(const char *what) const;
+    [[noreturn]] void raiseSystemError(const char *what, int code) const;
 
     QSerialPort m_port;
     TBaudRate m_baudRate = TBaudRate::brCustom;
