@@ -258,11 +258,10 @@ void SimulatedFtdiBus::deliver(Device &d, const QList<EncoderReply> &replies, qi
     for (const EncoderReply &r : replies) {
         qint64 t = std::max(now + qint64(r.delayMs) * 1000, d.lineFreeUs);
         const qint64 step = m_paced ? byteTimeUs(r.lineSpeed) : 0;
-        const QByteArray bytes = lineMatches(d, r.lineSpeed) ? r.bytes : EncoderEngine::garble(r.bytes);
-        for (char c : bytes) {
+        for (char c : r.bytes) {
             t += step;
             if (d.rx.size() < RxCapacity)
-                d.rx.push_back({quint8(c), t, false});
+                d.rx.push_back({quint8(c), t, false, r.lineSpeed});
         }
         d.lineFreeUs = t;
         d.previousSpeed = r.lineSpeed;
@@ -282,10 +281,11 @@ void SimulatedFtdiBus::topUpNoise(Device &d, qint64 now)
         return;
     const int n = int((now + NoiseAheadUs - t) / step) + 1;
     const QByteArray noise = EncoderEngine::noiseBytes(n);
+    const quint32 speed = d.engine->lineSpeed();
     for (char c : noise) {
         t += step;
         if (d.rx.size() < RxCapacity)
-            d.rx.push_back({quint8(c), t, true});
+            d.rx.push_back({quint8(c), t, true, speed});
     }
     d.lineFreeUs = t;
 }
@@ -526,8 +526,13 @@ FtStatus SimulatedFtdiBus::read(FtHandleValue handle, quint8 *buffer, quint32 co
             if (due >= count || (timeoutMs && now - start >= qint64(timeoutMs) * 1000)
                 || (gone(*d, now) && due == 0)) {
                 const quint32 n = std::min(due, count);
-                for (quint32 i = 0; i < n; ++i)
-                    buffer[i] = d->rx[i].byte;
+                // The chip samples at its own rate as the bytes come in.
+                for (quint32 i = 0; i < n; ++i) {
+                    const Pending &p = d->rx[i];
+                    buffer[i] = lineMatches(*d, p.speed)
+                        ? p.byte
+                        : quint8(EncoderEngine::garble(QByteArray(1, char(p.byte))).at(0));
+                }
                 d->rx.erase(d->rx.begin(), d->rx.begin() + n);
                 got = n;
                 if (n < count && !d->present)

@@ -76,10 +76,11 @@ signals:
     void deviceRemoved();   // raised by detach
 
 private:
-    struct Pending {        // one received byte and when it has arrived
+    struct Pending {        // one byte the encoder sent, and when it arrives
         quint8 byte;
         qint64 dueUs;
         bool noise;
+        quint32 speed;      // the encoder's line speed as it sent the byte
     };
     struct Device {
         QByteArray serial;
