@@ -213,6 +213,7 @@ void EncoderEngine::setFaults(const EncoderFaults &f)
     m_faults = f;
     m_noisy = false;
     m_commandCount = 0;
+    m_bareCrCount = 0;
     m_unplugged = f.unplugAfterCommands == 0;
 }
 

@@ -25,7 +25,7 @@ namespace brevolan::sim {
 struct EncoderFaults {
     bool silent = false;               // answers nothing at all
     bool noHandshake = false;          // never answers a bare CR
-    int handshakeFromCr = 1;           // answers "NO" only from the Nth bare CR on (counted since the last INIT/start)
+    int handshakeFromCr = 1;           // answers "NO" only from the Nth bare CR on (counted since the last INIT/start/setFaults)
     QByteArray neverOkKey;             // never "OK" for this key (its set or query gets no reply)
     bool saveUnanswered = false;       // no "OK" for SAVE (settings not stored)
     bool noise = false;                // after each command: endless noise (no "OK") until the next command
@@ -54,6 +54,8 @@ public:
     // As feed(), one entry per completed command that answers.
     QList<EncoderReply> feedReplies(const QByteArray &bytes);
 
+    // Also restarts the counts the faults go by (commands, bare CRs) and
+    // plugs the encoder in again.
     void setFaults(const EncoderFaults &f);
     EncoderFaults faults() const;
 
