@@ -415,10 +415,11 @@ void TMainForm::TAChange()
 {
     const QColor colour = TA->currentIndex() == 0 ? QApplication::palette().color(QPalette::Base)
                                                   : QColor(255, 0, 0);
-    QPalette palette = TA->palette();
-    palette.setColor(QPalette::Button, colour);
-    palette.setColor(QPalette::Base, colour);
-    TA->setPalette(palette);
+    // A style sheet, not the palette: the style would draw the palette's
+    // button colour as a lightened gradient, and the cue is pure red.
+    TA->setStyleSheet(QStringLiteral("QComboBox#TA { background-color: %1; border: 1px solid %2;"
+                                     " border-radius: 2px; padding: 1px 18px 1px 3px; }")
+                          .arg(colour.name(), QApplication::palette().color(QPalette::Mid).name()));
 }
 
 // ------------------------------------------------------ start and shut-down
