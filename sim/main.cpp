@@ -150,8 +150,9 @@ int main(int argc, char *argv[])
 
     std::printf("%s\n", qPrintable(slave));
     std::fflush(stdout);
-    std::fprintf(stderr, "brevolan4-encoder-sim: encoder on %s%s, 9600 baud\n", qPrintable(slave),
-                 link.isEmpty() ? "" : qPrintable(QStringLiteral(" (%1)").arg(link)));
+    std::fprintf(stderr, "brevolan4-encoder-sim: encoder on %s%s, %u baud\n", qPrintable(slave),
+                 link.isEmpty() ? "" : qPrintable(QStringLiteral(" (%1)").arg(link)),
+                 unsigned(engine->lineSpeed()));
 
     QSocketNotifier signalNotifier(signalPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app, [&] {
