@@ -123,6 +123,31 @@ bool TXComm::lostLine(QSerialPort::SerialPortError error) const
     return error == QSerialPort::ReadError || error == QSerialPort::ResourceError;
 }
 
+bool TXComm::kernelHasInput(int timeoutMs) const
+{
+    // Waiting happens here, in poll, rather than in waitForReadyRead: a
+    // QSerialPort wait that times out records an error (with a translated
+    // text) every time, which made an idle wait cost a measurable share of
+    // the processor. A hang-up also wakes poll.
+    pollfd p{m_port.handle(), POLLIN, 0};
+    int rc;
+    do
+        rc = ::poll(&p, 1, timeoutMs);
+    while (rc < 0 && errno == EINTR);
+    return rc > 0;
+}
+
+bool TXComm::takeInput()
+{
+    if (m_port.waitForReadyRead(0))
+        return true;
+    if (lostLine(m_port.error()))
+        dropLine();
+    else
+        m_port.clearError();
+    return false;
+}
+
 void TXComm::dropLine()
 {
     // The peer hung up or the adapter was unplugged: close, so that every
@@ -144,14 +169,9 @@ void TXComm::raiseSystemError(const char *what, int code) const
 qint64 TXComm::inputQueueCount()
 {
     requireOpen();
-    if (m_port.bytesAvailable() == 0 && !m_port.waitForReadyRead(0)) {
-        if (lostLine(m_port.error())) {
-            dropLine();
-            return 0;
-        }
-        m_port.clearError();
-    }
-    return m_port.bytesAvailable();
+    if (m_port.bytesAvailable() == 0 && kernelHasInput(0))
+        takeInput();
+    return m_port.isOpen() ? m_port.bytesAvailable() : 0;
 }
 
 int TXComm::read(char *buffer, int count, int timeoutMs)
@@ -167,14 +187,12 @@ int TXComm::read(char *buffer, int count, int timeoutMs)
             const qint32 left = timeoutMs - elapsedMs(start, MillisecondClock());
             if (left < 0)
                 return 0;
-            if (!m_port.waitForReadyRead(left + 1)) {
-                const QSerialPort::SerialPortError error = m_port.error();
-                if (lostLine(error)) {
-                    dropLine();
-                    return 0;
-                }
-                m_port.clearError();
+            if (!kernelHasInput(left + 1))
                 continue;   // timed out: the clock decides above
+            if (!takeInput()) {
+                if (!m_port.isOpen())
+                    return 0;
+                continue;
             }
         }
         const qint64 got = m_port.read(buffer, count);

@@ -79,6 +79,11 @@ public:
 private:
     void requireOpen() const;
     bool lostLine(QSerialPort::SerialPortError error) const;
+    // Whether the descriptor has input (or a hang-up) within timeoutMs.
+    bool kernelHasInput(int timeoutMs) const;
+    // Moves what the kernel holds into the port's buffer; false when nothing
+    // came (the line was dropped if it is gone).
+    bool takeInput();
     void dropLine();
     [[noreturn]] void raiseSystemError(const char *what, int code) const;
 
