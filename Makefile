@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test demo screenshot clean
+.PHONY: all deps configure build test fuzz-smoke demo screenshot clean
 
 all: build
 
@@ -17,6 +17,10 @@ build: configure
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory fuzz-smoke
+
+fuzz-smoke:
+	@JOBS=$(JOBS) bash scripts/fuzz-smoke.sh
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)

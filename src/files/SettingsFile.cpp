@@ -53,7 +53,12 @@ QByteArray readSettingsFileBytes(const QString &path)
 
 void LoadSettingsFile(ParameterModel &model, const QString &path)
 {
-    const SettingsFileReader file(readSettingsFileBytes(path));
+    applySettingsFile(model, readSettingsFileBytes(path));
+}
+
+void applySettingsFile(ParameterModel &model, const QByteArray &bytes)
+{
+    const SettingsFileReader file(bytes);
 
     model.setText(Param::PI, file.text(Param::PI));
     // The call letters follow the new PI in either mode. A PI that is not

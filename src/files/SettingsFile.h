@@ -21,6 +21,10 @@ QByteArray readSettingsFileBytes(const QString &path);
 // (which stops the load after PI, the later fields left as they were).
 void LoadSettingsFile(ParameterModel &model, const QString &path);
 
+// The steps of LoadSettingsFile after the file was read: PI, the call letters,
+// then the other fields in their order. Throws the PI conversion error.
+void applySettingsFile(ParameterModel &model, const QByteArray &bytes);
+
 // SaveSettingsFile: writes the model's parameters to path, replacing the file
 // whole (atomically). Throws BrevolanError: "Cannot create file "%s". %s" or
 // "Stream write error"; "Cannot save file "%s". ..." naming the field and the
