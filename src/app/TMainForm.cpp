@@ -234,7 +234,6 @@ void TMainForm::buildControls()
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(419, 210, 220, 44);
     Image1->setPixmap(QPixmap(QStringLiteral(":/brevolan/logo.png")));
-    Image1->setAttribute(Qt::WA_TranslucentBackground);
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->installEventFilter(this);
 
@@ -417,9 +416,13 @@ void TMainForm::TAChange()
                                                   : QColor(255, 0, 0);
     // A style sheet, not the palette: the style would draw the palette's
     // button colour as a lightened gradient, and the cue is pure red.
+    // A style sheet falls back to the application font: name the window's.
     TA->setStyleSheet(QStringLiteral("QComboBox#TA { background-color: %1; border: 1px solid %2;"
-                                     " border-radius: 2px; padding: 1px 18px 1px 3px; }")
-                          .arg(colour.name(), QApplication::palette().color(QPalette::Mid).name()));
+                                     " border-radius: 2px; padding: 1px 18px 1px 3px;"
+                                     " font-family: \"%3\"; font-size: %4px; }")
+                          .arg(colour.name(), QApplication::palette().color(QPalette::Mid).name(),
+                               font().family())
+                          .arg(font().pixelSize()));
 }
 
 // ------------------------------------------------------ start and shut-down

@@ -231,6 +231,9 @@ void MainFormTest::windowLayout()
         QVERIFY(QFontInfo(font).fixedPitch());
     }
     QCOMPARE(form->font().pixelSize(), 11);
+    // The red cue of TA keeps the window font.
+    form->model().setIndex(Param::TA, 1);
+    QCOMPARE(QFontInfo(child<QComboBox>(*form, "TA")->font()).pixelSize(), 11);
     QCOMPARE(child<QWidget>(*form, "Image1")->cursor().shape(), Qt::PointingHandCursor);
 }
 
