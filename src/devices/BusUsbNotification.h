@@ -15,8 +15,8 @@ class BusUsbNotification : public UsbNotification {
 public:
     using UsbNotification::UsbNotification;
     bool isActive() const override { return true; }
-    void arrived() { emit deviceChange(devicechange::DeviceArrival, devicechange::TypeDeviceInterface); }
-    void removed() { emit deviceChange(devicechange::DeviceRemoveComplete, devicechange::TypeDeviceInterface); }
+    void arrived() { Q_EMIT deviceChange(devicechange::DeviceArrival, devicechange::TypeDeviceInterface); }
+    void removed() { Q_EMIT deviceChange(devicechange::DeviceRemoveComplete, devicechange::TypeDeviceInterface); }
 };
 
 template <class Bus>

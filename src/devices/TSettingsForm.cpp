@@ -8,8 +8,10 @@
 #include "link/LinkState.h"
 #include "link/Preferences.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QEvent>
+#include <QFontDatabase>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -19,6 +21,27 @@
 #include <QTreeWidget>
 
 namespace brevolan {
+
+namespace {
+// The main window's font: a sans font at an 11-pixel character height
+// (8 points at 96 dots per inch).
+QFont dialogFont()
+{
+    QFont font = QFontDatabase::families().contains(QStringLiteral("Liberation Sans"), Qt::CaseInsensitive)
+                     ? QFont(QStringLiteral("Liberation Sans"))
+                     : QApplication::font();
+    font.setPixelSize(11);
+    return font;
+}
+
+// Where the font runs wider than the layout was drawn for, a caption grows
+// to the right rather than being cut.
+void fitWidth(QWidget *w)
+{
+    if (w->sizeHint().width() > w->width())
+        w->resize(w->sizeHint().width(), w->height());
+}
+} // namespace
 
 TSettingsForm::TSettingsForm(QWidget *parent, Prompts &prompts, PortEnumerator ports)
     : QDialog(parent), m_prompts(prompts), m_ports(std::move(ports))
@@ -35,10 +58,12 @@ void TSettingsForm::buildControls()
     setWindowTitle(QStringLiteral("Settings"));
     setFixedSize(547, 197);
     setSizeGripEnabled(false);
+    setFont(dialogFont());
 
     COMRB = new QRadioButton(QStringLiteral("COMM Port devices"), this);
     COMRB->setObjectName(QStringLiteral("COMRB"));
     COMRB->setGeometry(5, 3, 117, 17);
+    fitWidth(COMRB);
 
     Label18 = new QLabel(QStringLiteral("Port"), this);
     Label18->setObjectName(QStringLiteral("Label18"));
@@ -67,6 +92,7 @@ void TSettingsForm::buildControls()
     USBRB = new QRadioButton(QStringLiteral("USB Devices"), this);
     USBRB->setObjectName(QStringLiteral("USBRB"));
     USBRB->setGeometry(5, 46, 86, 17);
+    fitWidth(USBRB);
 
     LV = new QTreeWidget(this);
     LV->setObjectName(QStringLiteral("LV"));

@@ -73,7 +73,7 @@ void UdevUsbMonitor::receive()
     }
     const QPointer<UdevUsbMonitor> alive(this);
     for (quint32 event : events) {
-        emit deviceChange(event, devicechange::TypeDeviceInterface);
+        Q_EMIT deviceChange(event, devicechange::TypeDeviceInterface);
         if (!alive)   // a handler ended the registration
             return;
     }

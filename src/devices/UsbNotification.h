@@ -22,7 +22,7 @@ public:
     // in containers): the program then works on without hot-plug.
     virtual bool isActive() const = 0;
 
-signals:
+Q_SIGNALS:
     // event: a DBT_* code of DeviceChange.h; deviceType: a DBT_DEVTYP_* code.
     void deviceChange(quint32 event, quint32 deviceType);
 };
