@@ -267,6 +267,20 @@ private slots:
         attach("FT000001");   // nothing left that could receive it
     }
 
+    // Without udevd (containers, CI) the monitor opens, says it is inactive,
+    // and the program goes on without notifications.
+    void udevMonitorByDefault()
+    {
+        setUsbNotificationFactory({});
+        UsbNotificationHandle handle = RegisterUsbNotification();
+        if (!handle)
+            QSKIP("libudev cannot open a monitor here");
+        QCOMPARE(handle->isActive(), QFileInfo::exists(QStringLiteral("/run/udev/control")));
+        QVERIFY(UnregisterUsbNotification(handle));
+        QVERIFY(!handle);
+        QVERIFY(!UnregisterUsbNotification(handle));
+    }
+
     void failedRegistrationIsSilent()
     {
         setUsbNotificationFactory([] { return UsbNotificationHandle(); });
