@@ -3,6 +3,7 @@
 #include "sim/TermiosSpeed.h"
 
 #include <QList>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -44,6 +45,8 @@ struct Outgoing {
 
 // Noise comes in small bursts so that the next command is heard between them.
 constexpr int NoiseBurst = 32;
+// How often the application's line speed is sampled while idle.
+constexpr int SpeedSampleMs = 10;
 
 } // namespace
 
@@ -217,12 +220,14 @@ void PtyEncoder::run()
         }
 
         // How long to sleep: until the next byte may leave, or for input.
-        int timeoutMs = -1;
+        // Woken at least this often to sample the application's line speed
+        // (see below).
+        int timeoutMs = SpeedSampleMs;
         bool wantWrite = false;
         if (!out.empty()) {
             const Outgoing &o = out.front();
             if (now < o.due) {
-                timeoutMs = int(std::chrono::ceil<std::chrono::milliseconds>(o.due - now).count());
+                timeoutMs = std::min<int>(timeoutMs, int(std::chrono::ceil<std::chrono::milliseconds>(o.due - now).count()));
             } else if (o.started && m_paced && bytesIn(microsSince(o.startedAt, now), o.lineSpeed) + 1 <= o.sent) {
                 timeoutMs = 1;
             } else {
@@ -233,6 +238,7 @@ void PtyEncoder::run()
         pollfd fds[2] = {{master, short(unplugging ? 0 : POLLIN), 0}, {wake, POLLIN, 0}};
         if (wantWrite)
             fds[0].events |= POLLOUT;
+        const quint32 speedBeforeInput = ttyLineSpeed(master);
         const int r = ::poll(fds, 2, timeoutMs);
         if (r < 0 && errno != EINTR)
             break;
@@ -252,7 +258,10 @@ void PtyEncoder::run()
         // directly).
         const quint32 hearing = out.empty() || out.front().noise ? m_engine->lineSpeed()
                                                                  : out.front().lineSpeed;
-        if (ttyLineSpeed(master) != hearing)
+        // The application may switch its speed (or close, which restores the
+        // settings) right after writing, before this thread looks: bytes are
+        // understood when its speed just before they came, or now, matches.
+        if (hearing != speedBeforeInput && hearing != ttyLineSpeed(master))
             received = EncoderEngine::garble(received);
         const auto heard = Clock::now();
         const QList<EncoderReply> replies = m_engine->feedReplies(received);
