@@ -50,7 +50,8 @@ private slots:
     void replacedFileIsFollowed_data();
     void replacedFileIsFollowed();
     void standardInput();
-    void silentEncoderGetsNewestTextWhenBack();
+    void encoderBackGetsNewestText_data();
+    void encoderBackGetsNewestText();
     void textCutAndTransliterated();
     void everyKeyGetsTheText();
     void signalEndsCleanly_data();
@@ -219,26 +220,45 @@ void WatchCommandTest::standardInput()
     QCOMPARE(m_engine->value("TEXT"), QByteArray("Trio - Da Da Da"));
 }
 
-void WatchCommandTest::silentEncoderGetsNewestTextWhenBack()
+void WatchCommandTest::encoderBackGetsNewestText_data()
 {
-    EncoderFaults silent;
-    silent.silent = true;
-    m_engine->setFaults(silent);
+    QTest::addColumn<bool>("unplugged");
+    QTest::newRow("silent") << false;
+    QTest::newRow("unplugged") << true;
+}
+
+void WatchCommandTest::encoderBackGetsNewestText()
+{
+    QFETCH(bool, unplugged);
+    // Unplugged: the device the companion is told to use is not there until
+    // the link to the simulator's terminal appears.
+    const QString plug = m_dir.filePath(QStringLiteral("encoder"));
+    QFile::remove(plug);
+    if (unplugged) {
+        m_devId = QStringLiteral("1, %1, 9600").arg(plug);
+    } else {
+        EncoderFaults silent;
+        silent.silent = true;
+        m_engine->setFaults(silent);
+    }
     QVERIFY(writeFile(m_file, "Old song\n"));
     startWatch({}, m_file);
-    QTRY_VERIFY_WITH_TIMEOUT(log().contains("TEXT=\"Old song\" not sent (attempt 1): Brevolan 4 - Communications Error. "
-                                            "Next attempt in 1 s."),
-                             5000);
+    QTRY_VERIFY_WITH_TIMEOUT(log().contains("TEXT=\"Old song\" not sent (attempt 1): "), 5000);
+    QVERIFY(log().contains("Next attempt in 1 s."));
     QVERIFY(writeFile(m_file, "New song\n"));
     QTRY_VERIFY_WITH_TIMEOUT(log().contains("TEXT=\"New song\" not sent"), 8000);
 
     const qsizetype mark = m_engine->commandLog().size();
-    m_engine->setFaults(EncoderFaults{});
+    if (unplugged)
+        QVERIFY(QFile::link(m_pty->slavePath(), plug));
+    else
+        m_engine->setFaults(EncoderFaults{});
     QVERIFY(waitForText("New song", 15000));
     QCOMPARE(commandsOf("TEXT", mark), QList<QByteArray>{"New song"});
     QVERIFY(log().contains("TEXT=\"New song\" sent (attempt "));
     QVERIFY(log().contains("Next attempt in 2 s."));
     QCOMPARE(m_engine->saveCount(), 0);
+    QFile::remove(plug);
 }
 
 void WatchCommandTest::textCutAndTransliterated()
