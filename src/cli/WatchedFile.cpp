@@ -45,6 +45,10 @@ bool WatchedFile::start(QString *error)
 
 void WatchedFile::rewatch()
 {
+    // A folder removed and made again (a playout system cleaning up) is a
+    // new folder as well.
+    if (!m_watcher.directories().contains(m_folder) && QFileInfo(m_folder).isDir())
+        m_watcher.addPath(m_folder);
     // A file replaced by rename is a new file: the watcher drops the old one.
     if (!m_watcher.files().contains(m_path) && QFileInfo::exists(m_path))
         m_watcher.addPath(m_path);
