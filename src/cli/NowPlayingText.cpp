@@ -29,6 +29,14 @@ QString decodeLine(QByteArray bytes)
     const QString text = utf8.decode(bytes);
     if (!utf8.hasError())
         return text;
+    // Windows-1252 is Latin-1 plus typographic quotes and dashes in the
+    // codes Latin-1 leaves to control characters; Qt has it through ICU.
+    QStringDecoder windows("windows-1252");
+    if (windows.isValid()) {
+        const QString decoded = windows.decode(bytes);
+        if (!windows.hasError())
+            return decoded;
+    }
     return QString::fromLatin1(bytes);
 }
 

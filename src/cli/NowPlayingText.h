@@ -21,9 +21,9 @@ struct NowPlayingText {
 // on its own. limit: the characters the encoder's field holds.
 NowPlayingText nowPlayingText(const QString &line, const QString &prefix, int limit);
 
-// Playout systems write UTF-8, older ones their Windows code page; bytes that
-// are no valid UTF-8 are read as Latin-1. A byte order mark and the line end
-// (LF or CR LF) go.
+// Playout systems write UTF-8, older ones their Windows code page: bytes that
+// are no valid UTF-8 are read as Windows-1252 (Latin-1 where that is not
+// available). A byte order mark and the line end (LF or CR LF) go.
 QString decodeLine(QByteArray bytes);
 
 // The first line of a file's contents, decoded.

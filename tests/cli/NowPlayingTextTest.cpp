@@ -102,7 +102,7 @@ void NowPlayingTextTest::decoding_data()
     QTest::newRow("utf-8, LF") << QByteArray("Bj\xc3\xb6rk - Joga\nnext line\n") << QString("Björk - Joga");
     QTest::newRow("CR LF") << QByteArray("Artist - Title\r\nmore") << QString("Artist - Title");
     QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf" "Artist - Title\n") << QString("Artist - Title");
-    QTest::newRow("latin-1 fallback") << QByteArray("Bj\xf6rk - J\xf3ga\r\n") << QString("Björk - Jóga");
+    QTest::newRow("windows code page") << QByteArray("Bj\xf6rk - \x93J\xf3ga\x94 \x96 Live\r\n") << QString("Björk - “Jóga” – Live");
     QTest::newRow("no line end") << QByteArray("Artist - Title") << QString("Artist - Title");
     QTest::newRow("empty first line") << QByteArray("\nArtist") << QString();
 }
