@@ -1,5 +1,6 @@
 #include "cli/DeviceCommands.h"
 
+#include "cli/SimulatedUsb.h"
 #include "common/BrevolanError.h"
 #include "common/Prompts.h"
 #include "files/SettingsFile.h"
@@ -14,8 +15,6 @@
 #include "operations/EncoderOperations.h"
 #include "operations/OperationUi.h"
 #include "operations/Protocol.h"
-#include "sim/EncoderEngine.h"
-#include "sim/SimulatedFtdiBus.h"
 
 #include <QSerialPortInfo>
 #include <csignal>
@@ -389,22 +388,6 @@ int devicesCommand(const Options &o, FILE *out, FILE *)
     return 0;
 }
 
-// BREVOLAN_SIMULATED_USB="SERIAL[,SERIAL...]": simulated encoders on a
-// simulated FTDI bus instead of the real one, for tests and demonstrations.
-void installSimulatedUsb()
-{
-    const QByteArray serials = qgetenv("BREVOLAN_SIMULATED_USB");
-    if (serials.isEmpty())
-        return;
-    static sim::SimulatedFtdiBus bus;
-    for (const QByteArray &serial : serials.split(',')) {
-        const QByteArray trimmed = serial.trimmed();
-        if (!trimmed.isEmpty())
-            bus.attach(trimmed, EncoderDescription.toLatin1(), std::make_shared<sim::EncoderEngine>());
-    }
-    setFtdiDriver(&bus);
-}
-
 extern "C" void onTerminationSignal(int) { requestTermination(); }
 
 // Ctrl-C ends a wait for the encoder at once; the link is still closed
@@ -435,7 +418,7 @@ int runDeviceCommand(const QString &command, const QStringList &args, FILE *out,
         // The window switches the USB library's boxes off after its start-up;
         // here a failure shows as the command's own message.
         FtErrorReport = false;
-        installSimulatedUsb();
+        installSimulatedUsbFromEnvironment();
         installSignalHandlers();
         if (command == QLatin1String("read"))
             return readCommand(o, out, err);

@@ -43,7 +43,7 @@ std::optional<QString> Protocol::queryValue(const QByteArray &key, bool echoAwar
     if (m_link.WaitReply({Ok}, timeouts::Parameter, reply) != 0)
         return std::nullopt;
     const bool echoOn = m_model.index(Param::ECHO) == 1;
-    return valueLineOf(reply, echoAware && echoOn ? 3 : 2);
+    return valueLineOf(reply, echoAware && echoOn ? 3 : 2).value_or(QString());
 }
 
 QString Protocol::QueryParameter(const QByteArray &key, bool echoAware)

@@ -40,8 +40,8 @@ public:
     // echoAware: with ECHO on, an empty value gives just the echoed command
     // and "OK", so three lines are required instead of two.
     QString QueryParameter(const QByteArray &key, bool echoAware);
-    // As QueryParameter, but tells a missing or malformed reply apart from an
-    // empty value.
+    // As QueryParameter, but tells a reply without "OK" in time (nothing)
+    // apart from an empty or malformed one (empty text).
     std::optional<QString> queryValue(const QByteArray &key, bool echoAware);
 
     // Sends commandLine + CR; unless noWait, waits up to timeoutMs for "OK"
