@@ -1,6 +1,7 @@
 #include "cli/Companion.h"
 
 #include "cli/DeviceCommands.h"
+#include "cli/WatchCommand.h"
 #include "common/BrevolanError.h"
 #include "files/SettingsFile.h"
 #include "files/SettingsFileWriter.h"
@@ -38,7 +39,10 @@ const char *const Usage =
     "  set --device DEVID [--save] KEY=VALUE...\n"
     "                             set parameters; --save has the encoder store them\n"
     "  devices                    list serial ports and attached USB encoders\n"
-    "  watch                      report USB encoders as they are plugged in and out\n"
+    "  watch --device DEVID [--key TEXT] [--key DPS] [--prefix TEXT] SOURCE\n"
+    "                             now playing: keep the radio text up to date with the\n"
+    "                             first line of the file SOURCE, or with each line of\n"
+    "                             standard input (-); never stored; ends on SIGINT/SIGTERM\n"
     "\n"
     "Options:\n"
     "  -h, --help                 show this help\n"
@@ -134,6 +138,8 @@ int runCompanion(const QStringList &args, FILE *out, FILE *err)
 
     if (isDeviceCommand(command))
         return runDeviceCommand(command, rest, out, err);
+    if (command == QLatin1String("watch"))
+        return runWatchCommand(rest, out, err);
 
     return usageError(err, QStringLiteral("unknown command \"%1\"").arg(command));
 }
