@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test fuzz-smoke demo screenshot clean
+.PHONY: all deps configure build test fuzz-smoke sanitize demo screenshot clean
 
 all: build
 
@@ -21,6 +21,10 @@ test: build
 
 fuzz-smoke:
 	@JOBS=$(JOBS) bash scripts/fuzz-smoke.sh
+
+# The test suite under AddressSanitizer and UndefinedBehaviorSanitizer (build-asan).
+sanitize: deps
+	@JOBS=$(JOBS) bash scripts/sanitize.sh
 
 demo: build
 	@bash scripts/demo.sh $(BUILD)
