@@ -163,7 +163,8 @@ QList<EncoderReply> EncoderEngine::execute(const QByteArray &command, bool overf
     } else if (command == "INIT") {
         resetLocked();   // no answer; the line now runs at 9600
     } else if (command == "REV") {
-        line("REV=" + m_revision);
+        if (m_faults.neverOkKey != "REV")
+            line("REV=" + m_revision);
     } else if (command.endsWith('?') && keys().contains(command.chopped(1))) {
         const QByteArray key = command.chopped(1);
         if (key != m_faults.neverOkKey) {

@@ -26,7 +26,7 @@ struct EncoderFaults {
     bool silent = false;               // answers nothing at all
     bool noHandshake = false;          // never answers a bare CR
     int handshakeFromCr = 1;           // answers "NO" only from the Nth bare CR on (counted since the last INIT/start/setFaults)
-    QByteArray neverOkKey;             // never "OK" for this key (its set or query gets no reply)
+    QByteArray neverOkKey;             // never "OK" for this key (its set or query gets no reply; also "SAVE", "REV")
     bool saveUnanswered = false;       // no "OK" for SAVE (settings not stored)
     bool noise = false;                // after each command: endless noise (no "OK") until the next command
     int unplugAfterCommands = -1;      // unplugged / hung up after N commands (-1: never)

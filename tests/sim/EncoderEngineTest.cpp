@@ -193,6 +193,8 @@ void EncoderEngineTest::faults_data()
     f = {};
     f.neverOkKey = "SAVE";
     QTest::newRow("never OK for SAVE") << f << QByteArray("SAVE\rREV\r") << QByteArray("REV=1.23\r") << false;
+    f.neverOkKey = "REV";
+    QTest::newRow("no answer to REV") << f << QByteArray("REV\r\r") << QByteArray("NO\r") << false;
     f = {};
     f.saveUnanswered = true;
     QTest::newRow("SAVE unanswered") << f << QByteArray("SAVE\rPI?\r") << QByteArray("FFFF\rOK\r") << false;
