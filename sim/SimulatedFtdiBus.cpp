@@ -64,7 +64,7 @@ void SimulatedFtdiBus::attach(const QByteArray &serial, const QByteArray &descri
         d->description = description;
         d->engine = std::move(engine);
         if (d->engine)
-            d->wireSpeed = d->previousSpeed = d->engine->lineSpeed();
+            d->previousSpeed = d->engine->lineSpeed();
         m_devices.push_back(std::move(d));
         m_changed.wakeAll();
     }
@@ -265,7 +265,6 @@ void SimulatedFtdiBus::deliver(Device &d, const QList<EncoderReply> &replies, qi
         }
         d.lineFreeUs = t;
         d.previousSpeed = r.lineSpeed;
-        d.wireSpeed = r.speedAfter;
         d.speedSwitchUs = t;
     }
     m_changed.wakeAll();

@@ -96,9 +96,8 @@ private:
         quint8 parity = 0;
         quint32 readTimeoutMs = DefaultReadTimeoutMs;
         quint32 writeTimeoutMs = 0;
-        // The encoder's line: the speed it runs at, and the speed it ran at
-        // before speedSwitchUs (a SPEED=n reply leaves at the old speed).
-        quint32 wireSpeed = 9600;
+        // Until speedSwitchUs the encoder's line still runs at previousSpeed
+        // (a SPEED=n reply leaves at the old speed); then at the engine's.
         quint32 previousSpeed = 9600;
         qint64 speedSwitchUs = 0;
         qint64 lineFreeUs = 0;              // when the encoder may send again
