@@ -1,6 +1,4 @@
-#include "app/QtPrompts.h"
-#include "app/TMainForm.h"
-#include "link/Preferences.h"
+#include "app/RunMainWindow.h"
 
 #include <QApplication>
 
@@ -8,12 +6,5 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Brevolan 4"));
-
-    brevolan::QtPrompts prompts;
-    brevolan::Preferences preferences;
-    brevolan::TMainForm form(&prompts, &preferences);
-    prompts.setFallbackParent(&form);
-    form.centreOnScreen();
-    form.show();
-    return QApplication::exec();
+    return brevolan::runMainWindow();
 }
