@@ -78,12 +78,26 @@ bool DeviceConnection::OpenDevice()
         SetFTDataCharacteristics();
     }
 
-    for (int attempt = 0; attempt < HandshakeAttempts; ++attempt) {
-        SendCommand(HandshakeCommand);
-        QByteArray reply;
-        // What follows the "NO" stays unread; the operations drain it.
-        if (WaitReply({HandshakeAnswer}, HandshakeWaitMs, reply) == 0)
-            return true;
+    try {
+        for (int attempt = 0; attempt < HandshakeAttempts; ++attempt) {
+            // A serial line that hung up during an attempt is not written to
+            // again: the encoder is gone, which is what the box says.
+            if (isSerialDevId(devId) && !m_xcomm->isOpen())
+                break;
+            SendCommand(HandshakeCommand);
+            QByteArray reply;
+            // What follows the "NO" stays unread; the operations drain it.
+            if (WaitReply({HandshakeAnswer}, HandshakeWaitMs, reply) == 0)
+                return true;
+        }
+    } catch (...) {
+        // The caller does not close after an error out of OpenDevice, so the
+        // port must not stay open (and locked) behind it.
+        try {
+            CloseDevice();
+        } catch (const BrevolanError &) {
+        }
+        throw;
     }
     CloseDevice();
     m_prompts.error(communicationsErrorText());

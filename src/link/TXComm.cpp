@@ -72,6 +72,8 @@ void TXComm::requireOpen() const
 
 void TXComm::open()
 {
+    if (m_port.isOpen())
+        throw EDeviceError(QStringLiteral("Device is allready opened."));
     m_hungUp = false;
     m_reading = m_writing = false;
     m_port.setPortName(serialPortPath(m_deviceName));

@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <atomic>
+#include <thread>
 #include <fcntl.h>
 #include <termios.h>
 #include <unistd.h>
@@ -127,6 +128,26 @@ private slots:
         other.setDeviceName(peer.slavePath());
         other.open();
         QVERIFY(other.isOpen());
+    }
+
+    void encoderHangingUpDuringTheHandshake()
+    {
+        PtyPeer peer;
+        peer.startResponder([](const QByteArray &) { return QByteArray(); });
+        std::thread unplug([&] {
+            while (!peer.heard().contains('\r'))
+                QThread::msleep(5);
+            peer.hangUp();
+        });
+        state->devId = serialDevId(peer.slavePath(), QStringLiteral("9600"));
+        QElapsedTimer t;
+        t.start();
+        const QString raised = raisedBy([&] { QVERIFY(!connection->OpenDevice()); });
+        unplug.join();
+        QCOMPARE(raised, QStringLiteral("<nothing raised>"));
+        QVERIFY(t.elapsed() < 1500);
+        QCOMPARE(prompts->texts("error"), QStringList{communicationsError()});
+        QVERIFY(!connection->xcomm().isOpen());
     }
 
     void speedComesFromDevIdAtEveryOpen()

@@ -101,6 +101,15 @@ private slots:
         QCOMPARE(cfgetospeed(&tio), speed_t(B115200));
     }
 
+    void openingAnOpenPortRaises()
+    {
+        PtyPeer peer;
+        TXComm port;
+        openOn(port, peer.slavePath());
+        QCOMPARE(raisedBy([&] { port.open(); }), QStringLiteral("Device is allready opened."));
+        QVERIFY(port.isOpen());
+    }
+
     void anyCustomSpeedOpens()
     {
         PtyPeer peer;
