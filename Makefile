@@ -2,7 +2,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build test fuzz-smoke sanitize demo screenshot clean
+.PHONY: all deps configure build test fuzz-smoke sanitize demo demo-check screenshot screenshots package bench-startup clean
 
 all: build
 
@@ -26,8 +26,27 @@ fuzz-smoke:
 sanitize: deps
 	@JOBS=$(JOBS) bash scripts/sanitize.sh
 
-demo: build
+# The demo needs only its own target: a newcomer's first build stays short.
+demo: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target brevolan4-demo
 	@bash scripts/demo.sh $(BUILD)
+
+demo-check: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target brevolan4-demo
+	@bash scripts/demo.sh $(BUILD) --check
+
+# The README's pictures of the main window and About, through the demo.
+screenshots: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target brevolan4-demo-screenshots
+	@bash demo/screenshots.sh $(BUILD)
+
+# A Debian package in $(BUILD): brevolan4_<version>_<arch>.deb.
+package: build
+	@cd $(BUILD) && cpack -G DEB
+
+# Start-up time and memory of brevolan4 beside cutecom (installs cutecom).
+bench-startup: build
+	@bash bench/startup/startup-bench.sh $(BUILD)
 
 screenshot: build
 	@bash scripts/screenshot.sh $(BUILD)

@@ -7,7 +7,8 @@ packages=(
   qt6-base-dev qt6-serialport-dev libqt6serialport6 libgl-dev
   libftdi1-dev libudev-dev
   fonts-liberation
-  xvfb xauth x11-apps imagemagick
+  xvfb xauth x11-apps x11-utils imagemagick
+  dpkg-dev file
   umockdev libumockdev-dev
   clang
 )
