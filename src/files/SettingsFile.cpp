@@ -35,8 +35,13 @@ QString systemReason(int error) { return QString::fromLocal8Bit(std::strerror(er
 
 QByteArray readSettingsFileBytes(const QString &path)
 {
-    if (QFileInfo(path).isDir())
+    const QFileInfo info(path);
+    if (info.isDir())
         throw cannotOpen(path, systemReason(EISDIR));
+    // A FIFO or a device would block the window or never end: a settings
+    // file is always a regular file.
+    if (info.exists() && !info.isFile())
+        throw cannotOpen(path, QStringLiteral("It is not a regular file"));
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         throw cannotOpen(path, file.errorString());

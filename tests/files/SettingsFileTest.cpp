@@ -15,6 +15,7 @@
 
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace brevolan;
@@ -311,6 +312,8 @@ void SettingsFileTest::openFailures_data()
     QTest::newRow("missing file") << "missing.bvx" << "No such file or directory";
     QTest::newRow("missing folder") << "nofolder/x.bvx" << "No such file or directory";
     QTest::newRow("directory") << "adir" << "Is a directory";
+    // Opening a FIFO for reading would block until a writer comes.
+    QTest::newRow("fifo") << "afifo" << "It is not a regular file";
 }
 
 void SettingsFileTest::openFailures()
@@ -318,6 +321,7 @@ void SettingsFileTest::openFailures()
     QFETCH(QString, name);
     QFETCH(QString, reason);
     QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("adir")));
+    QCOMPARE(::mkfifo(QFile::encodeName(path(QStringLiteral("afifo"))).constData(), 0600), 0);
     ParameterModel m;
     const QString full = path(name);
     QCOMPARE(messageOf([&] { LoadSettingsFile(m, full); }),
