@@ -210,6 +210,10 @@ int TXComm::read(char *buffer, int count, int timeoutMs)
 
 bool TXComm::sendString(const QByteArray &text)
 {
+    // A line lost to a hang-up is a failed write, not a port the program
+    // forgot to open.
+    if (m_hungUp)
+        raiseSystemError("Unable to write to port.", EIO);
     requireOpen();
     m_writing = true;
     const auto unlock = qScopeGuard([this] { m_writing = false; });

@@ -73,7 +73,8 @@ public:
     // port and reads 0; other failures raise "Unable to read from port.".
     int read(char *buffer, int count, int timeoutMs);
     // Writes the whole text; false when OutputTimeout passed without progress.
-    // Raises "Unable to write to port." when the system's write fails.
+    // Raises "Unable to write to port." when the system's write fails or the
+    // line was lost to a hang-up.
     bool sendString(const QByteArray &text);
 
 private:

@@ -246,6 +246,8 @@ private slots:
         QVERIFY2(t.elapsed() < 1000, qPrintable(QString::number(t.elapsed())));
         QVERIFY(!port.isOpen());
         QVERIFY(port.readLocked());
+        QCOMPARE(raisedBy([&] { port.sendString("\r"); }),
+                 QStringLiteral("Unable to write to port. (errno 5: Input/output error)"));
         // The connection's clean-up still closes without an error; a second
         // close is a real mistake again.
         port.close();
