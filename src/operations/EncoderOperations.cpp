@@ -3,9 +3,11 @@
 #include "common/BrevolanError.h"
 #include "common/Prompts.h"
 #include "link/CutToken.h"
+#include "link/D2XXUnit.h"
 #include "link/DeviceConnection.h"
 #include "link/DeviceId.h"
 #include "link/Preferences.h"
+#include "link/TXComm.h"
 #include "model/IntegerText.h"
 #include "model/ParameterModel.h"
 #include "operations/OperationUi.h"
@@ -54,6 +56,16 @@ std::optional<QString> revisionIn(const QByteArray &line)
     if (at < 0)
         return std::nullopt;
     return QString::fromLatin1(trimControl(line.mid(at + 4)));
+}
+
+// The encoder went away during the exchange: the serial port hung up (the
+// wait loop closed it), or the USB device no longer answers the queue-status
+// query (unplugged). Unlike a timeout, nothing later can be answered.
+bool linkLost(DeviceConnection &link)
+{
+    if (isSerialDevId(link.state().devId))
+        return !link.xcomm().isOpen();
+    return GetFTQueueStatus() != ftstatus::Ok;
 }
 
 } // namespace
@@ -124,25 +136,34 @@ void EncoderOperations::readParameters()
 {
     Protocol protocol(m_link, m_model);
     protocol.DrainInput();
+    // A query left unanswered leaves its field at the default and the read
+    // goes on; but once the encoder is gone every later field would be
+    // invented, and "Done." would report a read that did not happen.
+    auto query = [&](const QByteArray &key, bool echoAware) {
+        const std::optional<QString> value = protocol.queryValue(key, echoAware);
+        if (!value && linkLost(m_link))
+            throw BrevolanError(communicationsErrorText());
+        return value.value_or(QString());
+    };
     int step = 0;
     for (const ParameterInfo &info : parameterTable()) {
         const Param p = info.param;
         const QByteArray key(info.key);
         if (p == Param::PI) {
-            m_model.setText(p, protocol.QueryParameter(key, false));
+            m_model.setText(p, query(key, false));
             if (m_model.text(p).size() != 4)
                 throw BrevolanError(communicationsErrorText());
             // Raises the conversion error for a PI that is no hexadecimal number.
             m_model.convertPiToCall();
         } else if (p == Param::SPEED) {
-            m_model.selectSpeed(protocol.QueryParameter(key, false));
+            m_model.selectSpeed(query(key, false));
         } else if (info.kind == ParamKind::List) {
             // TA's colour follows through the model's change signal.
-            m_model.setIndex(p, integerOr(protocol.QueryParameter(key, false), 0));
+            m_model.setIndex(p, integerOr(query(key, false), 0));
         } else {
             // ECHO has been read by now: the echo-aware queries use the
             // encoder's own setting.
-            m_model.setText(p, trimControl(protocol.QueryParameter(key, isEchoAwareText(p))));
+            m_model.setText(p, trimControl(query(key, isEchoAwareText(p))));
         }
         m_ui.setProgress(++step);
     }
