@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD:-$root/build-fuzz}
 runs=${FUZZ_RUNS:-20000}
 jobs=${JOBS:-$(nproc)}
-targets=(fuzz_settings_file)
+targets=(fuzz_settings_file fuzz_reply fuzz_device_id fuzz_cli_args)
 
 if ! command -v clang++ >/dev/null 2>&1; then
     echo "fuzz-smoke: clang++ not found, skipped"
