@@ -7,9 +7,13 @@
 #include "app/Ruler.h"
 #include "common/Prompts.h"
 #include "files/SettingsFileCommands.h"
+#include "link/DeviceConnection.h"
 #include "link/Preferences.h"
 #include "model/ParameterModel.h"
 #include "model/ValueLists.h"
+#include "operations/EncoderOperations.h"
+#include "operations/OperationUi.h"
+#include "operations/TAboutForm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,6 +70,52 @@ QFont fixedFont()
 }
 
 } // namespace
+
+// The window's side of the encoder operations: they block the event loop, so
+// the progress bar is repainted at once.
+class WindowOperationUi : public OperationUi {
+public:
+    WindowOperationUi(QProgressBar *bar, std::function<void()> showDeviceName)
+        : m_bar(bar), m_showDeviceName(std::move(showDeviceName))
+    {
+    }
+    void setProgress(int value) override
+    {
+        m_bar->setValue(value);
+        m_bar->repaint();
+    }
+    void setBusyCursor(bool busy) override
+    {
+        if (busy)
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+        else
+            QApplication::restoreOverrideCursor();
+    }
+    void deviceIdChanged() override { m_showDeviceName(); }
+
+private:
+    QProgressBar *m_bar;
+    std::function<void()> m_showDeviceName;
+};
+
+struct TMainForm::EncoderLink {
+    EncoderLink(TMainForm &window, QProgressBar *bar)
+        : ui(bar, [&window] { window.ShowDeviceName(); }),
+          link(window.m_link, *window.m_prompts),
+          operations(*window.m_model, link, *window.m_preferences, *window.m_prompts, ui)
+    {
+    }
+    WindowOperationUi ui;
+    DeviceConnection link;
+    EncoderOperations operations;
+};
+
+TMainForm::EncoderLink &TMainForm::encoderLink()
+{
+    if (!m_encoderLink)
+        m_encoderLink = std::make_unique<EncoderLink>(*this, PBar);
+    return *m_encoderLink;
+}
 
 TMainForm::TMainForm(Prompts *prompts, Preferences *preferences, QWidget *parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -594,13 +644,20 @@ void TMainForm::miSaveAsClick() { m_fileCommands->miSaveAsClick(); }
 
 void TMainForm::miExitClick() { close(); }
 
-void TMainForm::ReadRDSBtnClick() {}
+void TMainForm::ReadRDSBtnClick() { encoderLink().operations.ReadRDSBtnClick(); }
 
-void TMainForm::SendToRDSBtnClick() {}
+void TMainForm::SendToRDSBtnClick() { encoderLink().operations.SendToRDSBtnClick(); }
 
-void TMainForm::miResetClick() {}
+// Ends with the full read, as a click on ReadRDSBtn would run it.
+void TMainForm::miResetClick() { encoderLink().operations.miResetClick(); }
 
-void TMainForm::miAboutClick() {}
+void TMainForm::miAboutClick()
+{
+    // A transport error ends the handler before the dialog is shown.
+    const QString revision = encoderLink().operations.firmwareRevision();
+    showAboutDialog(this, revision, m_openUrl);
+}
+
 
 void TMainForm::miDeviceClick() {}
 

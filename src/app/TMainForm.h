@@ -146,6 +146,12 @@ private:
     QLabel *Image1 = nullptr;
     QLabel *DevName = nullptr;
     QProgressBar *PBar = nullptr;
+
+    // Read, Send, Reset and About: the link and the operations on it, made on
+    // first use; their busy flags live as long as the window.
+    struct EncoderLink;
+    std::unique_ptr<EncoderLink> m_encoderLink;
+    EncoderLink &encoderLink();
 };
 
 } // namespace brevolan

@@ -13,14 +13,6 @@
 
 namespace brevolan {
 
-namespace {
-TAboutForm::DocumentOpener &documentOpener()
-{
-    static TAboutForm::DocumentOpener opener = [](const QUrl &url) { QDesktopServices::openUrl(url); };
-    return opener;
-}
-} // namespace
-
 TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutForm"));
@@ -56,6 +48,7 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     connect(m_button1, &QPushButton::clicked, this, &QDialog::accept);
 
     setRevision(QString());
+    setDocumentOpener(nullptr);
 }
 
 QString TAboutForm::notConnectedText() { return QStringLiteral("< not connected >"); }
@@ -73,13 +66,13 @@ void TAboutForm::Image1MouseDown(Qt::MouseButton button)
     const QString path = readmePath();
     // Nothing to open is not worth a box: the dialog stays as it is.
     if (!path.isEmpty())
-        documentOpener()(QUrl::fromLocalFile(path));
+        m_openDocument(QUrl::fromLocalFile(path));
 }
 
 void TAboutForm::setDocumentOpener(DocumentOpener opener)
 {
-    documentOpener() = opener ? std::move(opener)
-                              : DocumentOpener([](const QUrl &url) { QDesktopServices::openUrl(url); });
+    m_openDocument = opener ? std::move(opener)
+                            : DocumentOpener([](const QUrl &url) { QDesktopServices::openUrl(url); });
 }
 
 bool TAboutForm::eventFilter(QObject *watched, QEvent *event)
@@ -100,10 +93,11 @@ void TAboutForm::showEvent(QShowEvent *event)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void showAboutDialog(QWidget *parent, const QString &revision)
+void showAboutDialog(QWidget *parent, const QString &revision, TAboutForm::DocumentOpener opener)
 {
     const auto dialog = std::make_unique<TAboutForm>(parent);
     dialog->setRevision(revision);
+    dialog->setDocumentOpener(std::move(opener));
     dialog->exec();
 }
 

@@ -21,9 +21,10 @@ public:
     // A press on the logo: the left button opens the README; others do nothing.
     void Image1MouseDown(Qt::MouseButton button);
 
-    // How a document is opened (default: QDesktopServices). Tests replace it.
+    // How a document is opened with the default application (default:
+    // QDesktopServices); the window passes its own, tests record the requests.
     using DocumentOpener = std::function<void(const QUrl &)>;
-    static void setDocumentOpener(DocumentOpener opener);
+    void setDocumentOpener(DocumentOpener opener);
 
     static QString notConnectedText();
 
@@ -36,9 +37,11 @@ private:
     QLabel *m_label1;
     QLabel *m_label2;
     QPushButton *m_button1;
+    DocumentOpener m_openDocument;
 };
 
 // miAboutClick's dialog: shown modally, destroyed when it closes.
-void showAboutDialog(QWidget *parent, const QString &revision);
+void showAboutDialog(QWidget *parent, const QString &revision,
+                     TAboutForm::DocumentOpener opener = TAboutForm::DocumentOpener());
 
 } // namespace brevolan

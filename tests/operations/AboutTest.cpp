@@ -161,9 +161,9 @@ void AboutTest::dialogLayout()
 void AboutTest::logoOpensReadme()
 {
     QList<QUrl> opened;
-    TAboutForm::setDocumentOpener([&](const QUrl &url) { opened << url; });
     {
         TAboutForm form;
+        form.setDocumentOpener([&](const QUrl &url) { opened << url; });
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         auto *image = form.findChild<QLabel *>(QStringLiteral("Image1"));
@@ -176,7 +176,6 @@ void AboutTest::logoOpensReadme()
         QVERIFY(opened.first().toLocalFile().endsWith(QStringLiteral("README.md")));
         QVERIFY(form.isVisible());   // the press does not close the dialog
     }
-    TAboutForm::setDocumentOpener(nullptr);
 }
 
 // Shown modally with the revision; OK closes it and it is destroyed.
