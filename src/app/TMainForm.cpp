@@ -6,7 +6,10 @@
 #include "app/PaintBox.h"
 #include "app/Ruler.h"
 #include "common/Prompts.h"
+#include "devices/TSettingsForm.h"
+#include "devices/UsbDeviceTracker.h"
 #include "files/SettingsFileCommands.h"
+#include "link/D2XXUnit.h"
 #include "link/DeviceConnection.h"
 #include "link/Preferences.h"
 #include "model/ParameterModel.h"
@@ -523,28 +526,34 @@ void TMainForm::FormClose() { m_preferences->writeRdsMode(m_model->rbdsMode() ? 
 
 void TMainForm::FormDestroy() { unregisterUsbNotification(); }
 
+UsbDeviceTracker &TMainForm::usbTracker()
+{
+    if (!m_usbTracker)
+        m_usbTracker = std::make_unique<UsbDeviceTracker>(
+            m_link, [this](const QString &caption) { DevName->setText(caption); });
+    return *m_usbTracker;
+}
+
 void TMainForm::usbPresenceCheck()
 {
-    // Sets DeviceMissing and shows the device when the selected USB encoder
-    // is attached; filled in with the USB layer.
+    // The USB library still reports its failures in boxes during start-up.
+    setFtPrompts(m_prompts);
+    usbTracker().startUpPresenceCheck();
 }
 
 void TMainForm::switchOffFtErrorReport()
 {
-    // The USB library's error boxes go off from here on; filled in with the
-    // USB layer.
+    FtErrorReport = false;
+    // No box can come any more; the library keeps no pointer to our prompts.
+    setFtPrompts(nullptr);
 }
 
-void TMainForm::registerUsbNotification()
-{
-    // Device arrival and removal notifications; filled in with the hot-plug
-    // monitoring.
-}
+void TMainForm::registerUsbNotification() { usbTracker().registerNotifications(); }
 
 void TMainForm::unregisterUsbNotification()
 {
-    // Cancels the registration made at start-up; filled in with the hot-plug
-    // monitoring.
+    if (m_usbTracker)
+        m_usbTracker->unregisterNotifications();
 }
 
 void TMainForm::centreOnScreen()
@@ -658,7 +667,12 @@ void TMainForm::miAboutClick()
     showAboutDialog(this, revision, m_openUrl);
 }
 
-
-void TMainForm::miDeviceClick() {}
+void TMainForm::miDeviceClick()
+{
+    QStringList speeds;
+    for (int i = 0; i < Speed->count(); ++i)
+        speeds << Speed->itemText(i);
+    runDeviceDialog(this, m_link, *m_preferences, *m_prompts, speeds, [this] { ShowDeviceName(); });
+}
 
 } // namespace brevolan

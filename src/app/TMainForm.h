@@ -28,6 +28,7 @@ class ParameterModel;
 class Preferences;
 class Prompts;
 class SettingsFileCommands;
+class UsbDeviceTracker;
 
 class TMainForm : public QMainWindow {
     Q_OBJECT
@@ -107,6 +108,7 @@ private:
     void switchOffFtErrorReport();
     void registerUsbNotification();
     void unregisterUsbNotification();
+    UsbDeviceTracker &usbTracker();
 
     void applyModeControls();
     void fillLists();
@@ -126,6 +128,8 @@ private:
     QString m_baseCaption;
     QString m_helpFile;
     LinkState m_link;
+    // Follows the selected USB encoder as devices come and go.
+    std::unique_ptr<UsbDeviceTracker> m_usbTracker;
 
     std::array<LimitedEdit *, ParameterCount> m_edits{};
     std::array<QComboBox *, ParameterCount> m_lists{};
