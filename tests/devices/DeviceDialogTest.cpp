@@ -518,7 +518,6 @@ private slots:
         attach("FT000001");
         select(DefaultDevId);
         FailingPreferences failing;
-        QWidget owner;
         try {
             runDialog([](TSettingsForm &d) {
                 d.USBRB->click();
