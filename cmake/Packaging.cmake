@@ -16,10 +16,10 @@ set(CPACK_STRIP_FILES ON)
 # postinst applies the udev rule to encoders plugged in before installing.
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${PROJECT_SOURCE_DIR}/data/debian/postinst")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+# CPack puts the summary first and indents these lines itself.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-"Configuration tool for RDS/RBDS encoders
- Brevolan 4 reads, edits and sends the 23 parameters of an RDS/RBDS encoder
- over a serial port or an FTDI USB link, keeps them in .bvx files and ships
- the command-line companion brevolan4-cli and the encoder simulator
- brevolan4-encoder-sim.")
+"Brevolan 4 reads, edits and sends the 23 parameters of an RDS/RBDS encoder
+over a serial port or an FTDI USB link, keeps them in .bvx files and ships
+the command-line companion brevolan4-cli and the encoder simulator
+brevolan4-encoder-sim.")
 include(CPack)

@@ -35,7 +35,7 @@ measure() {
     "$@" 2> "$err_fifo" >/dev/null &
     local pid=$!
     local mapped=""
-    for _ in $(seq 1 3000); do
+    for _ in $(seq 1 2000); do
         if xwininfo -name "$title" 2>/dev/null | grep -q "Map State: IsViewable"; then
             mapped=$EPOCHREALTIME
             break
@@ -74,7 +74,7 @@ stats() {   # first, median and best of the rest of one column
 : > "$SCRATCH/cutecom.txt"
 for i in $(seq 1 "$RUNS"); do
     measure "RDS/RBDS Encoder - Brevolan 4" "$BREVOLAN" >> "$SCRATCH/brevolan4.txt"
-    measure "CuteCom" cutecom >> "$SCRATCH/cutecom.txt"
+    measure "CuteCom - Default" cutecom >> "$SCRATCH/cutecom.txt"
     printf '.' >&2
 done
 echo >&2
