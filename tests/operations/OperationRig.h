@@ -103,14 +103,6 @@ struct OperationRig {
     }
     QString port() const { return pty ? pty->slavePath() : QString(); }
 
-    // The speed the pty returns to whenever the application closes it: the
-    // serial port restores the settings it found at open, at once. The
-    // simulator judges each command by the speed at the moment it reads it,
-    // so a command written just before a close (SPEED=n, INIT) would be
-    // judged at this speed. A real encoder hears it at the speed it was sent
-    // at; setting the resting speed to the encoder's speed stands in for that.
-    void setRestingSpeed(int baud);
-
     Transport transport;
     std::shared_ptr<sim::EncoderEngine> engine;
     std::unique_ptr<sim::PtyEncoder> pty;

@@ -173,7 +173,6 @@ void ReadTest::valuesOutsideTheLists()
     rig.engine->setValue("SPEED", "1200");
     rig.state.devId = serialDevId(rig.port(), QStringLiteral("1200"));
     rig.engine->setValue("MS", "not a number");
-    rig.setRestingSpeed(1200);
     rig.ops->ReadRDSBtnClick();
     QCOMPARE(rig.prompts.texts(QStringLiteral("information")), QStringList{QStringLiteral("Done.")});
     QCOMPARE(rig.model.index(Param::PTY), -1);

@@ -57,7 +57,6 @@ void ResetTest::serialFrom19200()
     OperationRig rig(Transport::Serial);
     changeEverything(rig);
     rig.engine->setValue("SPEED", "19200");
-    rig.setRestingSpeed(19200);
     rig.state.devId = serialDevId(rig.port(), QStringLiteral("19200"));
     rig.prompts.confirmAnswers << true;
 
