@@ -243,14 +243,18 @@ void MainFormTest::menuEntries_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QKeySequence>("shortcut");
 
-    QTest::newRow("reset") << "miReset" << "Reset" << QKeySequence();
-    QTest::newRow("open") << "miOpen" << "Open" << QKeySequence(Qt::Key_F3);
-    QTest::newRow("save") << "miSave" << "Save" << QKeySequence(Qt::Key_F4);
-    QTest::newRow("save as") << "miSaveAs" << "Save As..." << QKeySequence();
-    QTest::newRow("exit") << "miExit" << "Exit" << QKeySequence(Qt::ALT | Qt::Key_F4);
-    QTest::newRow("device") << "miDevice" << "Device" << QKeySequence();
-    QTest::newRow("help") << "miHelp" << "Help" << QKeySequence(Qt::Key_F1);
-    QTest::newRow("about") << "miAbout" << "About" << QKeySequence();
+    QTest::addColumn<bool>("trigger");
+
+    // Device and About open modal dialogs of their own (tested with their
+    // operations); the others end in a prompt answered No or Cancel.
+    QTest::newRow("reset") << "miReset" << "Reset" << QKeySequence() << true;
+    QTest::newRow("open") << "miOpen" << "Open" << QKeySequence(Qt::Key_F3) << true;
+    QTest::newRow("save") << "miSave" << "Save" << QKeySequence(Qt::Key_F4) << true;
+    QTest::newRow("save as") << "miSaveAs" << "Save As..." << QKeySequence() << true;
+    QTest::newRow("exit") << "miExit" << "Exit" << QKeySequence(Qt::ALT | Qt::Key_F4) << true;
+    QTest::newRow("device") << "miDevice" << "Device" << QKeySequence() << false;
+    QTest::newRow("help") << "miHelp" << "Help" << QKeySequence(Qt::Key_F1) << true;
+    QTest::newRow("about") << "miAbout" << "About" << QKeySequence() << false;
 }
 
 void MainFormTest::menuEntries()
@@ -258,14 +262,16 @@ void MainFormTest::menuEntries()
     QFETCH(QString, name);
     QFETCH(QString, text);
     QFETCH(QKeySequence, shortcut);
+    QFETCH(bool, trigger);
     auto form = makeForm();
     auto *action = form->findChild<QAction *>(name);
     QVERIFY(action);
     QCOMPARE(action->text(), text);
     QCOMPARE(action->shortcut(), shortcut);
-    // Every entry is wired and, while its operation is not there, harmless.
-    action->trigger();
-    QVERIFY(m_prompts.texts(QStringLiteral("error")).isEmpty());
+    if (trigger) {
+        action->trigger();
+        QVERIFY(m_prompts.texts(QStringLiteral("error")).isEmpty());
+    }
 }
 
 void MainFormTest::tabOrder()
