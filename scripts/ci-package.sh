@@ -31,6 +31,9 @@ for path in ./usr/bin/brevolan4 ./usr/bin/brevolan4-cli ./usr/bin/brevolan4-enco
 done
 
 step "install"
+# Fresh package lists: the package's run-time dependencies (the Qt platform
+# plugins among them) may not be installed by the build yet.
+$sudo apt-get update -qq
 DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "$deb"
 dpkg-query -W -f='${Package} ${Version} ${Status}\n' brevolan4
 
