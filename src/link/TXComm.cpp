@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 #include <poll.h>
+#include <sys/ioctl.h>
+#include <termios.h>
 #include <unistd.h>
 
 namespace brevolan {
@@ -115,9 +117,24 @@ void TXComm::close()
         }
         throw EDeviceError(QStringLiteral("Device not opened."));
     }
+    drainOutput();
     m_port.close();
     m_port.clearError();
     m_reading = m_writing = false;
+}
+
+void TXComm::drainOutput()
+{
+    // Closing restores the line settings the port had before it was opened;
+    // a command still in the driver (SPEED=n, INIT, just written) would leave
+    // with its tail at the wrong speed. Wait until the transmit queue is empty,
+    // for at most the output timeout, so a stuck line never hangs the close.
+    const int fd = m_port.handle();
+    const qint32 start = MillisecondClock();
+    int queued = 0;
+    while (::ioctl(fd, TIOCOUTQ, &queued) == 0 && queued > 0
+           && elapsedMs(start, MillisecondClock()) < m_buffers.OutputTimeout)
+        ::usleep(1000);
 }
 
 bool TXComm::lostLine(QSerialPort::SerialPortError error) const

@@ -92,6 +92,7 @@ private:
     TBaudRate m_baudRate = TBaudRate::brCustom;
     qint32 m_baudValue = 9600;
     QString m_deviceName = QStringLiteral("COM2");
+    void drainOutput();
     TXCommBuffers m_buffers;
     int m_eventSuppression = 0;
     bool m_reading = false;
