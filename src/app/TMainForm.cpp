@@ -1,5 +1,7 @@
 #include "app/TMainForm.h"
 
+#include "operations/ReadmeLocation.h"
+
 #include "app/HandlerGuard.h"
 #include "app/KeyFilters.h"
 #include "app/LimitedEdit.h"
@@ -611,25 +613,11 @@ void TMainForm::PB2Paint(PaintBox &box)
     drawRuler(painter, rulerTicks(cell, box.width(), box.height()));
 }
 
-QString TMainForm::readmePath()
-{
-    const QString installed = QCoreApplication::applicationDirPath()
-        + QStringLiteral("/../share/doc/brevolan4/README.md");
-    if (QFileInfo::exists(installed))
-        return QFileInfo(installed).absoluteFilePath();
-#ifdef BREVOLAN_SOURCE_DIR
-    const QString source = QStringLiteral(BREVOLAN_SOURCE_DIR "/README.md");
-    if (QFileInfo::exists(source))
-        return source;
-#endif
-    return {};
-}
-
 void TMainForm::Image1MouseDown(Qt::MouseButton button)
 {
     if (button != Qt::LeftButton)
         return;
-    const QString readme = readmePath();
+    const QString readme = brevolan::readmePath();
     if (!readme.isEmpty())
         m_openUrl(QUrl::fromLocalFile(readme));
 }

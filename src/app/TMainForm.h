@@ -47,7 +47,6 @@ public:
     QString helpFile() const { return m_helpFile; }
     void setHelpFile(const QString &path) { m_helpFile = path; }
     // The page the logo opens: the installed README, else the source tree's.
-    static QString readmePath();
 
     // How files and web pages are opened with the default application
     // (QDesktopServices in production; tests record the requests).

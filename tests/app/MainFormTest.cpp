@@ -6,6 +6,7 @@
 #include "support/ScriptedPrompts.h"
 #include "app/Ruler.h"
 #include "app/TMainForm.h"
+#include "operations/ReadmeLocation.h"
 #include "common/BrevolanError.h"
 #include "link/Preferences.h"
 #include "model/ParameterModel.h"
@@ -656,7 +657,7 @@ void MainFormTest::logoOpensReadmeOnLeftClickOnly()
     QVERIFY(opened.isEmpty());
 
     QTest::mouseClick(logo, Qt::LeftButton);
-    const QString readme = TMainForm::readmePath();
+    const QString readme = brevolan::readmePath();
     QCOMPARE(opened, readme.isEmpty() ? QList<QUrl>{} : QList<QUrl>{QUrl::fromLocalFile(readme)});
     QVERIFY(m_prompts.shown.isEmpty());
 }
