@@ -48,6 +48,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -68,15 +69,32 @@ constexpr qint64 OperationSlackMs = 3000;
 const QByteArray UsbSerial = QByteArrayLiteral("SOAK0001");
 const QByteArray Description = QByteArrayLiteral("Brevolan 4 RDS/RBDS Encoder");
 
+// Open descriptors, leaving out the one opendir holds and the settings files
+// that the watcher thread opens and closes all the time.
 long openDescriptors()
 {
     long n = 0;
     if (DIR *d = ::opendir("/proc/self/fd")) {
-        while (const dirent *e = ::readdir(d))
-            if (e->d_name[0] != '.')
+        while (const dirent *e = ::readdir(d)) {
+            if (e->d_name[0] == '.' || std::atoi(e->d_name) == ::dirfd(d))
+                continue;
+            const QString target = QFile::symLinkTarget(QStringLiteral("/proc/self/fd/") + QLatin1String(e->d_name));
+            if (!target.contains(QLatin1String(".bvx")))   // also "... (deleted)" after a save
                 ++n;
+        }
         ::closedir(d);
-        --n;   // the one opendir holds
+    }
+    return n;
+}
+
+// The settled count: the least of a few readings, since the simulator's and
+// Qt's threads open short-lived descriptors of their own now and then.
+long settledDescriptors()
+{
+    long n = openDescriptors();
+    for (int i = 0; i < 4; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        n = std::min(n, openDescriptors());
     }
     return n;
 }
@@ -621,7 +639,7 @@ int main(int argc, char **argv)
         const long warmUp = std::min(cycles, 10L);
         for (long n = 0; n < cycles; ++n) {
             if (n == warmUp) {
-                fdStart = openDescriptors();
+                fdStart = settledDescriptors();
                 rssStart = residentKiB();
             }
             soak.cycle(n);
@@ -632,10 +650,10 @@ int main(int argc, char **argv)
             std::fflush(stdout);
         }
         if (fdStart == 0) {
-            fdStart = openDescriptors();
+            fdStart = settledDescriptors();
             rssStart = residentKiB();
         }
-        const long fdEnd = openDescriptors(), rssEnd = residentKiB();
+        const long fdEnd = settledDescriptors(), rssEnd = residentKiB();
         if (fdEnd > fdStart) {
             std::fprintf(stderr, "soak: open descriptors grew from %ld to %ld\n", fdStart, fdEnd);
             ++totals.failures;
