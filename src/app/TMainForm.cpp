@@ -1,5 +1,6 @@
 #include "app/TMainForm.h"
 
+#include "app/WindowFonts.h"
 #include "operations/ReadmeLocation.h"
 
 #include "app/HandlerGuard.h"
@@ -48,31 +49,6 @@ namespace {
 
 const QString Caption = QStringLiteral("RDS/RBDS Encoder - Brevolan 4");
 const QString NoDevice = QStringLiteral("< none >");
-
-bool fontInstalled(const QString &family)
-{
-    return QFontDatabase::families().contains(family, Qt::CaseInsensitive);
-}
-
-// The window font: a sans font at an 11-pixel character height.
-QFont windowFont()
-{
-    QFont font = fontInstalled(QStringLiteral("Liberation Sans")) ? QFont(QStringLiteral("Liberation Sans"))
-                                                                   : QApplication::font();
-    font.setPixelSize(11);
-    return font;
-}
-
-// The long text fields count characters against their rulers: fixed pitch.
-QFont fixedFont()
-{
-    QFont font = fontInstalled(QStringLiteral("Liberation Mono"))
-        ? QFont(QStringLiteral("Liberation Mono"))
-        : QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    font.setStyleHint(QFont::TypeWriter);
-    font.setPixelSize(12);
-    return font;
-}
 
 } // namespace
 

@@ -1,5 +1,6 @@
 #include "devices/TSettingsForm.h"
 
+#include "app/WindowFonts.h"
 #include "common/BrevolanError.h"
 #include "common/Prompts.h"
 #include "devices/DeviceChange.h"
@@ -23,17 +24,6 @@
 namespace brevolan {
 
 namespace {
-// The main window's font: a sans font at an 11-pixel character height
-// (8 points at 96 dots per inch).
-QFont dialogFont()
-{
-    QFont font = QFontDatabase::families().contains(QStringLiteral("Liberation Sans"), Qt::CaseInsensitive)
-                     ? QFont(QStringLiteral("Liberation Sans"))
-                     : QApplication::font();
-    font.setPixelSize(11);
-    return font;
-}
-
 // Where the font runs wider than the layout was drawn for, a caption grows
 // to the right rather than being cut.
 void fitWidth(QWidget *w)
@@ -58,7 +48,7 @@ void TSettingsForm::buildControls()
     setWindowTitle(QStringLiteral("Settings"));
     setFixedSize(547, 197);
     setSizeGripEnabled(false);
-    setFont(dialogFont());
+    setFont(windowFont());
 
     COMRB = new QRadioButton(QStringLiteral("COMM Port devices"), this);
     COMRB->setObjectName(QStringLiteral("COMRB"));

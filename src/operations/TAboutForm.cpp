@@ -1,5 +1,7 @@
 #include "operations/TAboutForm.h"
 
+#include "app/WindowFonts.h"
+
 #include "operations/ReadmeLocation.h"
 
 #include <QDesktopServices>
@@ -20,6 +22,7 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
                    | Qt::WindowCloseButtonHint);
     setFixedSize(239, 107);
+    setFont(windowFont());
 
     m_image1 = new QLabel(this);
     m_image1->setObjectName(QStringLiteral("Image1"));
@@ -37,7 +40,9 @@ TAboutForm::TAboutForm(QWidget *parent) : QDialog(parent)
 
     m_label2 = new QLabel(this);
     m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->move(92, 56);
+    // Where the caption runs wider than the layout was drawn for, the
+    // revision moves right rather than over it.
+    m_label2->move(qMax(92, m_label1->geometry().right() + 4), 56);
 
     m_button1 = new QPushButton(QStringLiteral("OK"), this);
     m_button1->setObjectName(QStringLiteral("Button1"));

@@ -144,7 +144,10 @@ void AboutTest::dialogLayout()
 
     auto *label2 = form.findChild<QLabel *>(QStringLiteral("Label2"));
     QVERIFY(label2);
-    QCOMPARE(label2->pos(), QPoint(92, 56));
+    // At 92, unless the caption's font runs wider: never over the caption.
+    QCOMPARE(label2->y(), 56);
+    QVERIFY(label2->x() >= 92);
+    QVERIFY(label2->x() > label1->geometry().right());
     QCOMPARE(label2->text(), QStringLiteral("< not connected >"));
     form.setRevision(QStringLiteral("1.23"));
     QCOMPARE(label2->text(), QStringLiteral("1.23"));
