@@ -166,23 +166,18 @@ bool SimulatedFtdiBus::isOpen(const QByteArray &serial) const
     });
 }
 
-int SimulatedFtdiBus::resetCount(const QByteArray &serial) const
+int SimulatedFtdiBus::callCount(const QByteArray &serial, int Device::*counter) const
 {
     QMutexLocker lock(&m_mutex);
     int n = 0;
     for (const auto &d : m_devices)
-        n += d->serial == serial ? d->resets : 0;
+        n += d->serial == serial ? (*d).*counter : 0;
     return n;
 }
 
-int SimulatedFtdiBus::purgeCount(const QByteArray &serial) const
-{
-    QMutexLocker lock(&m_mutex);
-    int n = 0;
-    for (const auto &d : m_devices)
-        n += d->serial == serial ? d->purges : 0;
-    return n;
-}
+int SimulatedFtdiBus::resetCount(const QByteArray &serial) const { return callCount(serial, &Device::resets); }
+
+int SimulatedFtdiBus::purgeCount(const QByteArray &serial) const { return callCount(serial, &Device::purges); }
 
 quint32 SimulatedFtdiBus::baudRate(const QByteArray &serial) const
 {

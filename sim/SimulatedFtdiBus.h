@@ -128,6 +128,8 @@ private:
     QWaitCondition m_changed;
     // In the order of attaching, which is the order of the listing. A device
     // detached while open stays here, no longer present, until it is closed.
+    // Calls of one kind seen by the devices attached under a serial number.
+    int callCount(const QByteArray &serial, int Device::*counter) const;
     std::vector<std::unique_ptr<Device>> m_devices;
     std::map<Call, FtStatus> m_failures;
     FtHandleValue m_nextHandle = 1;
