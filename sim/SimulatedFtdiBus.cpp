@@ -366,17 +366,28 @@ FtStatus SimulatedFtdiBus::close(FtHandleValue handle)
     return ftstatus::Ok;
 }
 
-FtStatus SimulatedFtdiBus::resetDevice(FtHandleValue handle)
+// With the bus locked: the failure injected for this call, else the device
+// the handle names (InvalidHandle when none) if it is still attached
+// (IoError once unplugged).
+FtStatus SimulatedFtdiBus::deviceFor(Call call, FtHandleValue handle, Device *&d)
 {
-    QMutexLocker lock(&m_mutex);
     FtStatus status = ftstatus::Ok;
-    if (takeFailure(Call::Reset, status))
+    if (takeFailure(call, status))
         return status;
-    Device *d = byHandle(handle);
+    d = byHandle(handle);
     if (!d)
         return ftstatus::InvalidHandle;
     if (gone(*d, nowUs()))
         return ftstatus::IoError;
+    return ftstatus::Ok;
+}
+
+FtStatus SimulatedFtdiBus::resetDevice(FtHandleValue handle)
+{
+    QMutexLocker lock(&m_mutex);
+    Device *d = nullptr;
+    if (const FtStatus status = deviceFor(Call::Reset, handle, d))
+        return status;
     ++d->resets;
     d->rx.clear();
     return ftstatus::Ok;
@@ -385,14 +396,9 @@ FtStatus SimulatedFtdiBus::resetDevice(FtHandleValue handle)
 FtStatus SimulatedFtdiBus::setTimeouts(FtHandleValue handle, quint32 readMs, quint32 writeMs)
 {
     QMutexLocker lock(&m_mutex);
-    FtStatus status = ftstatus::Ok;
-    if (takeFailure(Call::SetTimeouts, status))
+    Device *d = nullptr;
+    if (const FtStatus status = deviceFor(Call::SetTimeouts, handle, d))
         return status;
-    Device *d = byHandle(handle);
-    if (!d)
-        return ftstatus::InvalidHandle;
-    if (gone(*d, nowUs()))
-        return ftstatus::IoError;
     d->readTimeoutMs = readMs;
     d->writeTimeoutMs = writeMs;
     return ftstatus::Ok;
@@ -401,14 +407,9 @@ FtStatus SimulatedFtdiBus::setTimeouts(FtHandleValue handle, quint32 readMs, qui
 FtStatus SimulatedFtdiBus::setBaudRate(FtHandleValue handle, quint32 baud)
 {
     QMutexLocker lock(&m_mutex);
-    FtStatus status = ftstatus::Ok;
-    if (takeFailure(Call::SetBaudRate, status))
+    Device *d = nullptr;
+    if (const FtStatus status = deviceFor(Call::SetBaudRate, handle, d))
         return status;
-    Device *d = byHandle(handle);
-    if (!d)
-        return ftstatus::InvalidHandle;
-    if (gone(*d, nowUs()))
-        return ftstatus::IoError;
     // An FT232R divides 3 MHz; below 183 baud no divisor fits.
     if (baud < 183 || baud > 3'000'000)
         return ftstatus::InvalidBaudRate;
@@ -420,14 +421,9 @@ FtStatus SimulatedFtdiBus::setDataCharacteristics(FtHandleValue handle, quint8 w
                                                   quint8 stopBits, quint8 parity)
 {
     QMutexLocker lock(&m_mutex);
-    FtStatus status = ftstatus::Ok;
-    if (takeFailure(Call::SetDataCharacteristics, status))
+    Device *d = nullptr;
+    if (const FtStatus status = deviceFor(Call::SetDataCharacteristics, handle, d))
         return status;
-    Device *d = byHandle(handle);
-    if (!d)
-        return ftstatus::InvalidHandle;
-    if (gone(*d, nowUs()))
-        return ftstatus::IoError;
     if ((wordLength != 7 && wordLength != 8) || (stopBits != 0 && stopBits != 2) || parity > 4)
         return ftstatus::InvalidParameter;
     d->wordLength = wordLength;
@@ -439,14 +435,9 @@ FtStatus SimulatedFtdiBus::setDataCharacteristics(FtHandleValue handle, quint8 w
 FtStatus SimulatedFtdiBus::setFlowControl(FtHandleValue handle, quint16 flow, quint8, quint8)
 {
     QMutexLocker lock(&m_mutex);
-    FtStatus status = ftstatus::Ok;
-    if (takeFailure(Call::SetFlowControl, status))
+    Device *d = nullptr;
+    if (const FtStatus status = deviceFor(Call::SetFlowControl, handle, d))
         return status;
-    Device *d = byHandle(handle);
-    if (!d)
-        return ftstatus::InvalidHandle;
-    if (gone(*d, nowUs()))
-        return ftstatus::IoError;
     if (flow != 0 && flow != 0x100 && flow != 0x200 && flow != 0x400)
         return ftstatus::InvalidParameter;
     return ftstatus::Ok;

@@ -128,6 +128,7 @@ private:
     QWaitCondition m_changed;
     // In the order of attaching, which is the order of the listing. A device
     // detached while open stays here, no longer present, until it is closed.
+    FtStatus deviceFor(Call call, FtHandleValue handle, Device *&d); // mutex held
     // Calls of one kind seen by the devices attached under a serial number.
     int callCount(const QByteArray &serial, int Device::*counter) const;
     std::vector<std::unique_ptr<Device>> m_devices;
